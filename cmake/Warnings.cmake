@@ -1,0 +1,20 @@
+# Compiler warnings and the optional sanitizer build shared by every target.
+add_library(mss_options INTERFACE)
+target_compile_features(mss_options INTERFACE cxx_std_20)
+target_compile_options(mss_options INTERFACE -Wall -Wextra -Wshadow -Wnon-virtual-dtor
+  -Wconversion -Wno-sign-conversion -Wformat=2 -Wimplicit-fallthrough)
+
+set(MSS_SANITIZE "" CACHE STRING "Sanitizer build: address, undefined, thread or empty")
+if(MSS_SANITIZE STREQUAL "address")
+  set(_san -fsanitize=address -fno-omit-frame-pointer)
+elseif(MSS_SANITIZE STREQUAL "undefined")
+  set(_san -fsanitize=undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(MSS_SANITIZE STREQUAL "thread")
+  set(_san -fsanitize=thread)
+elseif(NOT MSS_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "MSS_SANITIZE must be address, undefined, thread or empty")
+endif()
+if(_san)
+  target_compile_options(mss_options INTERFACE ${_san})
+  target_link_options(mss_options INTERFACE ${_san})
+endif()
