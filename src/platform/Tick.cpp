@@ -1,0 +1,15 @@
+#include "platform/Tick.h"
+
+#include <ctime>
+
+namespace platform {
+
+std::uint32_t GetTickCount32() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                             static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(ms);
+}
+
+}  // namespace platform
