@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The Czech texts, by id in the English table's order.
+const LanguageEntry kEntries[] = {
+    {0, "Klikněte pro instalaci"},
+    {1, "Vlastní"},
+    {2, "Souhlasím"},
+    {3, "Uživatelská licenční smlouva"},
+    {4, "Vytvořit zástupce na ploše"},
+    {5, "Vytvořit zástupce v nabídce Start"},
+    {6, "Spouštět automaticky při startu systému"},
+    {7, "Připojit se"},
+    {8, "Program zlepšování uživatelské zkušenosti"},
+    {9, "Spustit __PRODUCT_NAME__"},
+    {10, "Opravdu chcete ukončit instalaci __PRODUCT_NAME__?"},
+    {11, "OK"},
+    {12, "Zrušit"},
+    {13, "V instalaci nelze pokračovat, protože __PRODUCT_NAME__ je již spuštěn. Zavřete jej a zkuste to znovu, nebo vynuťte jeho ukončení."},
+    {14, "Zkusit znovu"},
+    {15, "Vynutit ukončení"},
+    {16, "Vytvořit ikonu na panelu Snadné spuštění"},
+    {17, "Vyberte složku ze seznamu níže a potom klikněte na OK."},
+    {18, "Co je nového"},
+    {19, "Ano"},
+    {20, "Ne"},
+    {21, "Instalace..."},
+    {22, "Opravdu chcete provést odinstalaci?"},
+    {23, "Odinstalovat"},
+    {24, "Zachovat moje osobní nastavení."},
+    {25, "Odinstalace..."},
+    {26, "Odinstalace dokončena! Děkujeme za vaši podporu!"},
+    {27, "Dokončit"},
+    {28, "Systém Windows XP již není podporován."},
+    {29, "Systém Windows Vista již není podporován."},
+    {30, "__PRODUCT_NAME__ nepodporuje váš současný operační systém."},
+    {31, "Instalační cesta je neplatná."},
+    {32, "Na vybrané jednotce není dostatek volného místa."},
+    {33, "Jejda! Tato verze __PRODUCT_NAME__ funguje pouze v 64bitovém operačním systému. Stáhněte a nainstalujte si 32bitovou verzi."},
+    {34, "__PRODUCT_NAME__ v současnosti funguje pouze v 64bitovém systému Windows."},
+    {35, "Odinstalovat"},
+    {36, "Odinstalovat aplikaci"},
+    {37, "Aplikace"},
+    {38, "Online"},
+    {39, "Domovská stránka"},
+    {40, "K instalaci nové verze je nutné restartovat počítač. Opravdu chcete pokračovat?"},
+    {41, "Restartovat nyní"},
+    {42, "Stahování se nezdařilo. Zkuste to znovu nebo si stáhněte offline instalátor z webu " MSS_WEB_HOST_LITERAL "."},
+    {43, "Online instalátor je zastaralý. Stáhněte si nejnovější verzi z webu " MSS_WEB_HOST_LITERAL "."},
+    {44, "Stahování..."},
+    {45, "Kontrola dat, čekejte prosím..."},
+    {46, "Získávání informací o stahování..."},
+    {47, "__PRODUCT_NAME__ Online"},
+    {48, "Odinstalovat __PRODUCT_NAME__"},
+    {49, "Spustit"},
+    {50, "Instalace se automaticky spustí za XXX s."},
+    {51, "Stahování instalačního souboru..."},
+    {52, "oficiální"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kCzechTable, kEntries);

@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The Dutch texts, by id in the English table's order.
+const LanguageEntry kEntries[] = {
+    {0, "Installatie"},
+    {1, "Aangepast"},
+    {2, "Accepteren"},
+    {3, "Licentieovereenkomst voor gebruikers"},
+    {4, "Snelkoppeling op het bureaublad maken"},
+    {5, "Snelkoppeling in het menu Start maken"},
+    {6, "Automatisch starten bij het opstarten van het systeem"},
+    {7, "Deelnemen"},
+    {8, "Programma voor verbetering van de gebruikerservaring"},
+    {9, "__PRODUCT_NAME__ starten"},
+    {10, "Weet u zeker dat u de installatie van __PRODUCT_NAME__ wilt afsluiten?"},
+    {11, "OK"},
+    {12, "Annuleren"},
+    {13, "De installatie kan niet worden voortgezet omdat __PRODUCT_NAME__ al actief is. Sluit het programma en probeer het opnieuw, of forceer het afsluiten."},
+    {14, "Opnieuw proberen"},
+    {15, "Geforceerd afsluiten"},
+    {16, "Snelstartpictogram maken"},
+    {17, "Selecteer een map in de onderstaande lijst en klik vervolgens op OK."},
+    {18, "Wat is er nieuw"},
+    {19, "Ja"},
+    {20, "Nee"},
+    {21, "Bezig met installeren..."},
+    {22, "Weet u zeker dat u wilt verwijderen?"},
+    {23, "Verwijderen"},
+    {24, "Mijn persoonlijke instellingen behouden."},
+    {25, "Bezig met verwijderen..."},
+    {26, "Verwijderen voltooid! Bedankt voor uw steun!"},
+    {27, "Voltooien"},
+    {28, "Windows XP wordt niet meer ondersteund."},
+    {29, "Windows Vista wordt niet meer ondersteund."},
+    {30, "__PRODUCT_NAME__ ondersteunt uw huidige besturingssysteem niet."},
+    {31, "Het installatiepad is ongeldig."},
+    {32, "Er is onvoldoende vrije ruimte op het geselecteerde station."},
+    {33, "Oeps! Deze versie van __PRODUCT_NAME__ werkt alleen op een 64-bits besturingssysteem. Download en installeer de 32-bits versie."},
+    {34, "__PRODUCT_NAME__ werkt momenteel alleen op 64-bits Windows."},
+    {35, "Verwijderen"},
+    {36, "Toepassing verwijderen"},
+    {37, "Toepassing"},
+    {38, "Online"},
+    {39, "Startpagina"},
+    {40, "U moet uw computer opnieuw opstarten om de nieuwe versie te installeren. Weet u zeker dat u wilt doorgaan?"},
+    {41, "Nu opnieuw opstarten"},
+    {42, "Downloaden mislukt. Probeer het opnieuw of download het offline installatieprogramma van " MSS_WEB_HOST_LITERAL "."},
+    {43, "Het online installatieprogramma is verouderd. Download de nieuwste versie van " MSS_WEB_HOST_LITERAL "."},
+    {44, "Bezig met downloaden..."},
+    {45, "Gegevens worden gecontroleerd, even geduld..."},
+    {46, "Downloadgegevens worden verzameld..."},
+    {47, "__PRODUCT_NAME__ Online"},
+    {48, "__PRODUCT_NAME__ verwijderen"},
+    {49, "Starten"},
+    {50, "De installatie start automatisch over XXX seconden."},
+    {51, "Installatiebestand wordt gedownload..."},
+    {52, "official"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kDutchTable, kEntries);

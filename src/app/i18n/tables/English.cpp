@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The reference texts; their spelling is the product's own and is kept as it is.
+const LanguageEntry kEntries[] = {
+    {0, "Click to Install"},
+    {1, "Custom"},
+    {2, "Accept"},
+    {3, "User License Agreement"},
+    {4, "Create a desktop shortcut"},
+    {5, "Create a Start Menu shortcut"},
+    {6, "Auto-run on System Startup"},
+    {7, "Join"},
+    {8, "User Experience Improvement Program"},
+    {9, "Start __PRODUCT_NAME__"},
+    {10, "Are you sure you want to quit __PRODUCT_NAME__ installation?"},
+    {11, "OK"},
+    {12, "Cancel"},
+    {13, "Cannot proceed with the installation as __PRODUCT_NAME__ is already running. Please close it to try again or force close."},
+    {14, "Try Again"},
+    {15, "Force Close"},
+    {16, "Create a Quick Launch icon"},
+    {17, "Select a folder from the list below, and then click OK."},
+    {18, "What's new"},
+    {19, "Yes"},
+    {20, "No"},
+    {21, "Installing..."},
+    {22, "Are you sure you want to uninstall?"},
+    {23, "Uninstall"},
+    {24, "Keep my personal configurations."},
+    {25, "Uninstalling..."},
+    {26, "Uninstallation complete! Thanks for your support!"},
+    {27, "Finish"},
+    {28, "Windows XP is not suppoeted anymore."},
+    {29, "Windows Vista is not supported anymore."},
+    {30, "__PRODUCT_NAME__ does not support your current operating system."},
+    {31, "The installation path is invalid."},
+    {32, "There is not enough free space on the selected drive."},
+    {33, "Oops! This version of __PRODUCT_NAME__ only works on 64-bit operating system. Please download and install the 32-bit version."},
+    {34, "__PRODUCT_NAME__ currently works on 64-bit Windows OS only."},
+    {35, "Uninstall"},
+    {36, "Uninstall Application"},
+    {37, "Application"},
+    {38, "Online"},
+    {39, "Homepage"},
+    {40, "You must restart your computer to install the new version. Are you sure to proceed?"},
+    {41, "Restart Now"},
+    {42, "Download failed, please retry or download the offline installer from " MSS_WEB_HOST_LITERAL "."},
+    {43, "The Online Installer is out of date, please download the latest version at " MSS_WEB_HOST_LITERAL "."},
+    {44, "Downloading..."},
+    {45, "Checking data, please wait..."},
+    {46, "Gathering download information..."},
+    {47, "__PRODUCT_NAME__ Online"},
+    {48, "Uninstall __PRODUCT_NAME__"},
+    {49, "Launch"},
+    {50, "Installation will start automatically in XXX seconds."},
+    {51, "Downloading setup file..."},
+    {52, "official"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kEnglishTable, kEntries);

@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The French texts, by id in the English table's order.
+const LanguageEntry kEntries[] = {
+    {0, "Cliquez pour installer"},
+    {1, "Personnaliser"},
+    {2, "Accepter"},
+    {3, "Contrat de licence utilisateur"},
+    {4, "Créer un raccourci sur le bureau"},
+    {5, "Créer un raccourci dans le menu Démarrer"},
+    {6, "Lancer automatiquement au démarrage du système"},
+    {7, "Participer"},
+    {8, "Programme d'amélioration de l'expérience utilisateur"},
+    {9, "Démarrer __PRODUCT_NAME__"},
+    {10, "Voulez-vous vraiment quitter l'installation de __PRODUCT_NAME__ ?"},
+    {11, "OK"},
+    {12, "Annuler"},
+    {13, "Impossible de poursuivre l'installation car __PRODUCT_NAME__ est déjà en cours d'exécution. Veuillez le fermer puis réessayer, ou forcer sa fermeture."},
+    {14, "Réessayer"},
+    {15, "Forcer la fermeture"},
+    {16, "Créer une icône de lancement rapide"},
+    {17, "Sélectionnez un dossier dans la liste ci-dessous, puis cliquez sur OK."},
+    {18, "Nouveautés"},
+    {19, "Oui"},
+    {20, "Non"},
+    {21, "Installation en cours..."},
+    {22, "Voulez-vous vraiment désinstaller ?"},
+    {23, "Désinstaller"},
+    {24, "Conserver mes paramètres personnels."},
+    {25, "Désinstallation en cours..."},
+    {26, "Désinstallation terminée ! Merci de votre soutien !"},
+    {27, "Terminer"},
+    {28, "Windows XP n'est plus pris en charge."},
+    {29, "Windows Vista n'est plus pris en charge."},
+    {30, "__PRODUCT_NAME__ ne prend pas en charge votre système d'exploitation actuel."},
+    {31, "Le chemin d'installation n'est pas valide."},
+    {32, "L'espace libre sur le lecteur sélectionné est insuffisant."},
+    {33, "Oups ! Cette version de __PRODUCT_NAME__ fonctionne uniquement sur un système d'exploitation 64 bits. Veuillez télécharger et installer la version 32 bits."},
+    {34, "__PRODUCT_NAME__ fonctionne actuellement uniquement sous Windows 64 bits."},
+    {35, "Désinstaller"},
+    {36, "Désinstaller l'application"},
+    {37, "Application"},
+    {38, "En ligne"},
+    {39, "Page d'accueil"},
+    {40, "Vous devez redémarrer votre ordinateur pour installer la nouvelle version. Voulez-vous vraiment continuer ?"},
+    {41, "Redémarrer maintenant"},
+    {42, "Échec du téléchargement, veuillez réessayer ou télécharger le programme d'installation hors ligne sur " MSS_WEB_HOST_LITERAL "."},
+    {43, "Le programme d'installation en ligne est obsolète, veuillez télécharger la dernière version sur " MSS_WEB_HOST_LITERAL "."},
+    {44, "Téléchargement en cours..."},
+    {45, "Vérification des données, veuillez patienter..."},
+    {46, "Collecte des informations de téléchargement..."},
+    {47, "__PRODUCT_NAME__ en ligne"},
+    {48, "Désinstaller __PRODUCT_NAME__"},
+    {49, "Lancer"},
+    {50, "L'installation démarrera automatiquement dans XXX secondes."},
+    {51, "Téléchargement du fichier d'installation..."},
+    {52, "officiel"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kFrenchTable, kEntries);

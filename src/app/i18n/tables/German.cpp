@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The German texts, by id in the English table's order.
+const LanguageEntry kEntries[] = {
+    {0, "Installieren"},
+    {1, "Benutzerdefiniert"},
+    {2, "Akzeptieren"},
+    {3, "Lizenzvereinbarung"},
+    {4, "Desktop-Verknüpfung erstellen"},
+    {5, "Startmenü-Verknüpfung erstellen"},
+    {6, "Beim Systemstart automatisch ausführen"},
+    {7, "Teilnehmen"},
+    {8, "Programm zur Verbesserung der Benutzerfreundlichkeit"},
+    {9, "__PRODUCT_NAME__ starten"},
+    {10, "Möchten Sie die Installation von __PRODUCT_NAME__ wirklich beenden?"},
+    {11, "OK"},
+    {12, "Abbrechen"},
+    {13, "Die Installation kann nicht fortgesetzt werden, da __PRODUCT_NAME__ bereits ausgeführt wird. Bitte schließen Sie das Programm und versuchen Sie es erneut, oder erzwingen Sie das Schließen."},
+    {14, "Erneut versuchen"},
+    {15, "Schließen erzwingen"},
+    {16, "Schnellstart-Symbol erstellen"},
+    {17, "Wählen Sie einen Ordner aus der folgenden Liste aus, und klicken Sie dann auf OK."},
+    {18, "Neuigkeiten"},
+    {19, "Ja"},
+    {20, "Nein"},
+    {21, "Wird installiert..."},
+    {22, "Möchten Sie die Deinstallation wirklich durchführen?"},
+    {23, "Deinstallieren"},
+    {24, "Meine persönlichen Einstellungen beibehalten."},
+    {25, "Wird deinstalliert..."},
+    {26, "Deinstallation abgeschlossen! Vielen Dank für Ihre Unterstützung!"},
+    {27, "Fertig stellen"},
+    {28, "Windows XP wird nicht mehr unterstützt."},
+    {29, "Windows Vista wird nicht mehr unterstützt."},
+    {30, "__PRODUCT_NAME__ unterstützt Ihr aktuelles Betriebssystem nicht."},
+    {31, "Der Installationspfad ist ungültig."},
+    {32, "Auf dem ausgewählten Laufwerk ist nicht genügend freier Speicherplatz vorhanden."},
+    {33, "Hoppla! Diese Version von __PRODUCT_NAME__ funktioniert nur auf einem 64-Bit-Betriebssystem. Bitte laden Sie die 32-Bit-Version herunter und installieren Sie sie."},
+    {34, "__PRODUCT_NAME__ läuft derzeit nur unter 64-Bit-Windows."},
+    {35, "Deinstallieren"},
+    {36, "Anwendung deinstallieren"},
+    {37, "Anwendung"},
+    {38, "Online"},
+    {39, "Homepage"},
+    {40, "Sie müssen Ihren Computer neu starten, um die neue Version zu installieren. Möchten Sie wirklich fortfahren?"},
+    {41, "Jetzt neu starten"},
+    {42, "Download fehlgeschlagen. Bitte versuchen Sie es erneut; das Offline-Installationsprogramm erhalten Sie unter " MSS_WEB_HOST_LITERAL "."},
+    {43, "Das Online-Installationsprogramm ist veraltet. Die neueste Version erhalten Sie unter " MSS_WEB_HOST_LITERAL "."},
+    {44, "Wird heruntergeladen..."},
+    {45, "Daten werden überprüft, bitte warten..."},
+    {46, "Download-Informationen werden abgerufen..."},
+    {47, "__PRODUCT_NAME__ Online"},
+    {48, "__PRODUCT_NAME__ deinstallieren"},
+    {49, "Starten"},
+    {50, "Die Installation beginnt automatisch in XXX Sekunden."},
+    {51, "Setup-Datei wird heruntergeladen..."},
+    {52, "official"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kGermanTable, kEntries);

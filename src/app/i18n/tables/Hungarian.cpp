@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The Hungarian texts, by id in the English table's order.
+const LanguageEntry kEntries[] = {
+    {0, "Telepítés"},
+    {1, "Egyéni"},
+    {2, "Elfogadom"},
+    {3, "Felhasználói licencszerződés"},
+    {4, "Parancsikon létrehozása az asztalon"},
+    {5, "Parancsikon létrehozása a Start menüben"},
+    {6, "Automatikus indítás a rendszer indulásakor"},
+    {7, "Részvétel"},
+    {8, "Felhasználói élmény javítására irányuló program"},
+    {9, "__PRODUCT_NAME__ indítása"},
+    {10, "Biztosan kilép a(z) __PRODUCT_NAME__ telepítéséből?"},
+    {11, "OK"},
+    {12, "Mégse"},
+    {13, "A telepítés nem folytatható, mert a(z) __PRODUCT_NAME__ már fut. Zárja be, majd próbálja újra, vagy kényszerítse a bezárását."},
+    {14, "Újrapróbálkozás"},
+    {15, "Bezárás kényszerítése"},
+    {16, "Gyorsindító ikon létrehozása"},
+    {17, "Válasszon egy mappát az alábbi listából, majd kattintson az OK gombra."},
+    {18, "Újdonságok"},
+    {19, "Igen"},
+    {20, "Nem"},
+    {21, "Telepítés..."},
+    {22, "Biztosan el szeretné távolítani?"},
+    {23, "Eltávolítás"},
+    {24, "Személyes beállításaim megtartása."},
+    {25, "Eltávolítás..."},
+    {26, "Az eltávolítás befejeződött! Köszönjük a támogatását!"},
+    {27, "Befejezés"},
+    {28, "A Windows XP már nem támogatott."},
+    {29, "A Windows Vista már nem támogatott."},
+    {30, "A(z) __PRODUCT_NAME__ nem támogatja a jelenlegi operációs rendszert."},
+    {31, "A telepítési útvonal érvénytelen."},
+    {32, "Nincs elég szabad hely a kiválasztott meghajtón."},
+    {33, "Hoppá! A(z) __PRODUCT_NAME__ ezen verziója csak 64 bites operációs rendszeren működik. Töltse le és telepítse a 32 bites verziót."},
+    {34, "A(z) __PRODUCT_NAME__ jelenleg csak 64 bites Windows rendszeren működik."},
+    {35, "Eltávolítás"},
+    {36, "Alkalmazás eltávolítása"},
+    {37, "Alkalmazás"},
+    {38, "Online"},
+    {39, "Kezdőlap"},
+    {40, "Az új verzió telepítéséhez újra kell indítania a számítógépet. Biztosan folytatja?"},
+    {41, "Újraindítás most"},
+    {42, "A letöltés sikertelen. Próbálja újra, vagy töltse le az offline telepítőt innen: " MSS_WEB_HOST_LITERAL "."},
+    {43, "Az online telepítő elavult. Töltse le a legújabb verziót innen: " MSS_WEB_HOST_LITERAL "."},
+    {44, "Letöltés..."},
+    {45, "Adatok ellenőrzése, kérjük, várjon..."},
+    {46, "Letöltési információk lekérése..."},
+    {47, "__PRODUCT_NAME__ Online"},
+    {48, "__PRODUCT_NAME__ eltávolítása"},
+    {49, "Indítás"},
+    {50, "A telepítés XXX másodperc múlva automatikusan elindul."},
+    {51, "Telepítőfájl letöltése..."},
+    {52, "official"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kHungarianTable, kEntries);

@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The Italian texts, by id in the English table's order.
+const LanguageEntry kEntries[] = {
+    {0, "Installa"},
+    {1, "Personalizza"},
+    {2, "Accetto"},
+    {3, "Contratto di licenza utente"},
+    {4, "Crea un collegamento sul desktop"},
+    {5, "Crea un collegamento nel menu Start"},
+    {6, "Esegui automaticamente all'avvio del sistema"},
+    {7, "Partecipa"},
+    {8, "Programma di miglioramento dell'esperienza utente"},
+    {9, "Avvia __PRODUCT_NAME__"},
+    {10, "Vuoi davvero uscire dall'installazione di __PRODUCT_NAME__?"},
+    {11, "OK"},
+    {12, "Annulla"},
+    {13, "Impossibile proseguire con l'installazione perché __PRODUCT_NAME__ è già in esecuzione. Chiudilo e riprova, oppure forzane la chiusura."},
+    {14, "Riprova"},
+    {15, "Forza chiusura"},
+    {16, "Crea un'icona di avvio veloce"},
+    {17, "Seleziona una cartella dall'elenco seguente, quindi fai clic su OK."},
+    {18, "Novità"},
+    {19, "Sì"},
+    {20, "No"},
+    {21, "Installazione in corso..."},
+    {22, "Vuoi davvero disinstallare?"},
+    {23, "Disinstalla"},
+    {24, "Mantieni le mie configurazioni personali."},
+    {25, "Disinstallazione in corso..."},
+    {26, "Disinstallazione completata! Grazie per il tuo supporto!"},
+    {27, "Fine"},
+    {28, "Windows XP non è più supportato."},
+    {29, "Windows Vista non è più supportato."},
+    {30, "__PRODUCT_NAME__ non supporta il sistema operativo in uso."},
+    {31, "Il percorso di installazione non è valido."},
+    {32, "Spazio libero insufficiente sull'unità selezionata."},
+    {33, "Spiacenti! Questa versione di __PRODUCT_NAME__ funziona solo su sistemi operativi a 64 bit. Scarica e installa la versione a 32 bit."},
+    {34, "Al momento __PRODUCT_NAME__ funziona solo su Windows a 64 bit."},
+    {35, "Disinstalla"},
+    {36, "Disinstalla applicazione"},
+    {37, "Applicazione"},
+    {38, "Online"},
+    {39, "Home page"},
+    {40, "Per installare la nuova versione è necessario riavviare il computer. Vuoi davvero procedere?"},
+    {41, "Riavvia ora"},
+    {42, "Download non riuscito, riprova oppure scarica il programma di installazione offline da " MSS_WEB_HOST_LITERAL "."},
+    {43, "Il programma di installazione online non è aggiornato, scarica l'ultima versione da " MSS_WEB_HOST_LITERAL "."},
+    {44, "Download in corso..."},
+    {45, "Verifica dei dati in corso, attendere..."},
+    {46, "Raccolta delle informazioni di download..."},
+    {47, "__PRODUCT_NAME__ Online"},
+    {48, "Disinstalla __PRODUCT_NAME__"},
+    {49, "Avvia"},
+    {50, "L'installazione inizierà automaticamente tra XXX secondi."},
+    {51, "Download del file di installazione..."},
+    {52, "ufficiale"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kItalianTable, kEntries);

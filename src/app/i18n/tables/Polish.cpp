@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The Polish texts, by id in the English table's order.
+const LanguageEntry kEntries[] = {
+    {0, "Instalacja"},
+    {1, "Niestandardowa"},
+    {2, "Akceptuję"},
+    {3, "Umowa licencyjna użytkownika"},
+    {4, "Utwórz skrót na pulpicie"},
+    {5, "Utwórz skrót w menu Start"},
+    {6, "Uruchamiaj automatycznie przy starcie systemu"},
+    {7, "Dołącz"},
+    {8, "Program poprawy jakości obsługi użytkowników"},
+    {9, "Uruchom __PRODUCT_NAME__"},
+    {10, "Czy na pewno chcesz przerwać instalację __PRODUCT_NAME__?"},
+    {11, "OK"},
+    {12, "Anuluj"},
+    {13, "Nie można kontynuować instalacji, ponieważ __PRODUCT_NAME__ jest już uruchomiony. Zamknij program i spróbuj ponownie lub wymuś zamknięcie."},
+    {14, "Spróbuj ponownie"},
+    {15, "Wymuś zamknięcie"},
+    {16, "Utwórz ikonę szybkiego uruchamiania"},
+    {17, "Wybierz folder z poniższej listy, a następnie kliknij OK."},
+    {18, "Co nowego"},
+    {19, "Tak"},
+    {20, "Nie"},
+    {21, "Instalowanie..."},
+    {22, "Czy na pewno chcesz odinstalować?"},
+    {23, "Odinstaluj"},
+    {24, "Zachowaj moje ustawienia osobiste."},
+    {25, "Odinstalowywanie..."},
+    {26, "Dezinstalacja zakończona! Dziękujemy za wsparcie!"},
+    {27, "Zakończ"},
+    {28, "System Windows XP nie jest już obsługiwany."},
+    {29, "System Windows Vista nie jest już obsługiwany."},
+    {30, "__PRODUCT_NAME__ nie obsługuje Twojego obecnego systemu operacyjnego."},
+    {31, "Ścieżka instalacji jest nieprawidłowa."},
+    {32, "Na wybranym dysku jest za mało wolnego miejsca."},
+    {33, "Ups! Ta wersja __PRODUCT_NAME__ działa tylko w 64-bitowym systemie operacyjnym. Pobierz i zainstaluj wersję 32-bitową."},
+    {34, "__PRODUCT_NAME__ działa obecnie tylko w 64-bitowym systemie Windows."},
+    {35, "Odinstaluj"},
+    {36, "Odinstaluj aplikację"},
+    {37, "Aplikacja"},
+    {38, "Online"},
+    {39, "Strona główna"},
+    {40, "Aby zainstalować nową wersję, musisz ponownie uruchomić komputer. Czy na pewno chcesz kontynuować?"},
+    {41, "Uruchom ponownie teraz"},
+    {42, "Pobieranie nie powiodło się. Spróbuj ponownie lub pobierz instalator offline ze strony " MSS_WEB_HOST_LITERAL "."},
+    {43, "Instalator online jest nieaktualny. Pobierz najnowszą wersję ze strony " MSS_WEB_HOST_LITERAL "."},
+    {44, "Pobieranie..."},
+    {45, "Sprawdzanie danych, proszę czekać..."},
+    {46, "Zbieranie informacji o pobieraniu..."},
+    {47, "__PRODUCT_NAME__ Online"},
+    {48, "Odinstaluj __PRODUCT_NAME__"},
+    {49, "Uruchom"},
+    {50, "Instalacja rozpocznie się automatycznie za XXX s."},
+    {51, "Pobieranie pliku instalacyjnego..."},
+    {52, "oficjalnie"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kPolishTable, kEntries);

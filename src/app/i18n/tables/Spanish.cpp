@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The Spanish texts, by id in the English table's order.
+const LanguageEntry kEntries[] = {
+    {0, "Instalación"},
+    {1, "Personalizar"},
+    {2, "Acepto"},
+    {3, "Acuerdo de licencia de usuario"},
+    {4, "Crear un acceso directo en el escritorio"},
+    {5, "Crear un acceso directo en el menú Inicio"},
+    {6, "Ejecutar automáticamente al iniciar el sistema"},
+    {7, "Participar"},
+    {8, "Programa de mejora de la experiencia del usuario"},
+    {9, "Iniciar __PRODUCT_NAME__"},
+    {10, "¿Seguro que desea salir de la instalación de __PRODUCT_NAME__?"},
+    {11, "Aceptar"},
+    {12, "Cancelar"},
+    {13, "No se puede continuar con la instalación porque __PRODUCT_NAME__ ya se está ejecutando. Ciérrelo para volver a intentarlo o fuerce el cierre."},
+    {14, "Reintentar"},
+    {15, "Forzar cierre"},
+    {16, "Crear un icono de inicio rápido"},
+    {17, "Seleccione una carpeta de la lista siguiente y haga clic en Aceptar."},
+    {18, "Novedades"},
+    {19, "Sí"},
+    {20, "No"},
+    {21, "Instalando..."},
+    {22, "¿Seguro que desea desinstalar?"},
+    {23, "Desinstalar"},
+    {24, "Conservar mi configuración personal."},
+    {25, "Desinstalando..."},
+    {26, "¡Desinstalación completada! ¡Gracias por su apoyo!"},
+    {27, "Finalizar"},
+    {28, "Windows XP ya no es compatible."},
+    {29, "Windows Vista ya no es compatible."},
+    {30, "__PRODUCT_NAME__ no es compatible con su sistema operativo actual."},
+    {31, "La ruta de instalación no es válida."},
+    {32, "No hay suficiente espacio libre en la unidad seleccionada."},
+    {33, "¡Vaya! Esta versión de __PRODUCT_NAME__ solo funciona en sistemas operativos de 64 bits. Descargue e instale la versión de 32 bits."},
+    {34, "Actualmente, __PRODUCT_NAME__ solo funciona en Windows de 64 bits."},
+    {35, "Desinstalar"},
+    {36, "Desinstalar aplicación"},
+    {37, "Aplicación"},
+    {38, "En línea"},
+    {39, "Página de inicio"},
+    {40, "Debe reiniciar el equipo para instalar la nueva versión. ¿Seguro que desea continuar?"},
+    {41, "Reiniciar ahora"},
+    {42, "Error en la descarga. Vuelva a intentarlo o descargue el instalador sin conexión desde " MSS_WEB_HOST_LITERAL "."},
+    {43, "El instalador en línea está desactualizado. Descargue la versión más reciente desde " MSS_WEB_HOST_LITERAL "."},
+    {44, "Descargando..."},
+    {45, "Comprobando datos, espere..."},
+    {46, "Recopilando información de descarga..."},
+    {47, "__PRODUCT_NAME__ en línea"},
+    {48, "Desinstalar __PRODUCT_NAME__"},
+    {49, "Iniciar"},
+    {50, "La instalación comenzará automáticamente en XXX segundos."},
+    {51, "Descargando archivo de instalación..."},
+    {52, "oficial"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kSpanishTable, kEntries);

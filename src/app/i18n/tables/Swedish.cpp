@@ -1,0 +1,65 @@
+#include "BuildConfig.h"
+#include "app/i18n/LanguageTable.h"
+
+namespace {
+
+// The Swedish texts, by id in the English table's order.
+const LanguageEntry kEntries[] = {
+    {0, "Installering"},
+    {1, "Anpassad"},
+    {2, "Godkänn"},
+    {3, "Licensavtal för användare"},
+    {4, "Skapa en genväg på skrivbordet"},
+    {5, "Skapa en genväg på Start-menyn"},
+    {6, "Kör automatiskt vid systemstart"},
+    {7, "Delta"},
+    {8, "Programmet för förbättring av användarupplevelsen"},
+    {9, "Starta __PRODUCT_NAME__"},
+    {10, "Vill du verkligen avbryta installationen av __PRODUCT_NAME__?"},
+    {11, "OK"},
+    {12, "Avbryt"},
+    {13, "Installationen kan inte fortsätta eftersom __PRODUCT_NAME__ redan körs. Stäng programmet och försök igen, eller tvinga det att stängas."},
+    {14, "Försök igen"},
+    {15, "Tvinga stängning"},
+    {16, "Skapa en snabbstartsikon"},
+    {17, "Välj en mapp i listan nedan och klicka sedan på OK."},
+    {18, "Nyheter"},
+    {19, "Ja"},
+    {20, "Nej"},
+    {21, "Installerar..."},
+    {22, "Vill du verkligen avinstallera?"},
+    {23, "Avinstallera"},
+    {24, "Behåll mina personliga inställningar."},
+    {25, "Avinstallerar..."},
+    {26, "Avinstallationen är klar! Tack för ditt stöd!"},
+    {27, "Slutför"},
+    {28, "Windows XP stöds inte längre."},
+    {29, "Windows Vista stöds inte längre."},
+    {30, "__PRODUCT_NAME__ stöder inte ditt nuvarande operativsystem."},
+    {31, "Installationssökvägen är ogiltig."},
+    {32, "Det finns inte tillräckligt med ledigt utrymme på den valda enheten."},
+    {33, "Hoppsan! Den här versionen av __PRODUCT_NAME__ fungerar bara på 64-bitars operativsystem. Ladda ned och installera 32-bitarsversionen."},
+    {34, "__PRODUCT_NAME__ fungerar för närvarande bara på 64-bitars Windows."},
+    {35, "Avinstallera"},
+    {36, "Avinstallera programmet"},
+    {37, "Program"},
+    {38, "Online"},
+    {39, "Startsida"},
+    {40, "Du måste starta om datorn för att installera den nya versionen. Vill du verkligen fortsätta?"},
+    {41, "Starta om nu"},
+    {42, "Hämtningen misslyckades. Försök igen eller ladda ned offlineinstallationsprogrammet från " MSS_WEB_HOST_LITERAL "."},
+    {43, "Onlineinstallationsprogrammet är inaktuellt. Ladda ned den senaste versionen från " MSS_WEB_HOST_LITERAL "."},
+    {44, "Hämtar..."},
+    {45, "Kontrollerar data, vänta..."},
+    {46, "Hämtar information om nedladdningen..."},
+    {47, "__PRODUCT_NAME__ Online"},
+    {48, "Avinstallera __PRODUCT_NAME__"},
+    {49, "Starta"},
+    {50, "Installationen startar automatiskt om XXX sekunder."},
+    {51, "Hämtar installationsfilen..."},
+    {52, "Officiell"},
+};
+
+}  // namespace
+
+MSS_LANGUAGE_TABLE(kSwedishTable, kEntries);
