@@ -9,6 +9,8 @@ packages=(
   build-essential cmake pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libssl-dev
+  libcurl4-openssl-dev libarchive-dev libsqlite3-dev libcpp-httplib-dev
+  desktop-file-utils
 )
 
 missing=()
