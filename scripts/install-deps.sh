@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libssl-dev
   libcurl4-openssl-dev libarchive-dev libsqlite3-dev libcpp-httplib-dev
-  desktop-file-utils
+  desktop-file-utils locales
 )
 
 missing=()
