@@ -8,13 +8,12 @@
 namespace {
 
 std::string ToHex(const unsigned char* digest, unsigned length, HexCase hexCase) {
-    const char* pattern = hexCase == HexCase::Upper ? "%02X" : "%02x";
+    const char* digits = hexCase == HexCase::Upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string text;
     text.reserve(length * 2);
-    char pair[3];
     for (unsigned i = 0; i < length; ++i) {
-        std::snprintf(pair, sizeof pair, pattern, digest[i]);
-        text += pair;
+        text += digits[digest[i] >> 4];
+        text += digits[digest[i] & 0x0F];
     }
     return text;
 }
