@@ -21,7 +21,8 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp $(TSAN_OPTIONS)" \
+		ctest --output-on-failure -j $(JOBS)
 
 demo: build
 	bash scripts/demo.sh $(BUILD_DIR)
