@@ -40,7 +40,7 @@ std::string JsonReportEndpoint() {
 }
 
 std::string LogUploadEndpoint() {
-    return std::string("http://") + build_config::kStatisticsHost + "/api/common_post/";
+    return std::string("http://") + build_config::kStatisticsUploadHost + "/api/common_post/";
 }
 
 std::vector<std::string> SplitList(const std::string& text) {
