@@ -1,6 +1,7 @@
-// Path and folder helpers shared by the installer.
+// Path, folder and disk helpers shared by the installer.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Limit of the folder chain creator, kept from the product's original path rules.
@@ -15,3 +16,14 @@ std::string JoinPath(const std::string& base, const std::string& name);
 // kMaxFolderChainLength bytes; otherwise returns true (a level that cannot be
 // created shows when the caller uses the folder).
 bool CreateFolderChain(const std::string& path);
+
+// Deletes the folder with everything in it. Symbolic links inside the tree
+// are removed as links; their targets are never touched (the folder named by
+// the caller is itself opened as given). An entry that cannot be deleted is
+// left, and so are the folders above it; the walk goes on. False only when
+// the folder cannot be listed.
+bool DeleteTree(const std::string& folder);
+
+// The free space of the whole volume that holds the folder (not the caller's
+// share of it) in whole MiB; 0 when it cannot be determined.
+std::uint64_t GetFreeSpaceMB(const std::string& folder);
