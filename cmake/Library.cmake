@@ -34,7 +34,7 @@ function(mss_test name)
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src
                              ${CMAKE_BINARY_DIR}/generated)
-  target_link_libraries(${name} PRIVATE mss_options ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE mss_options ${ARG_LIBS} mss_resources GTest::gmock GTest::gtest_main)
   set(props TIMEOUT 120)
   if(ARG_LABELS)
     list(APPEND props LABELS "${ARG_LABELS}")
