@@ -9,7 +9,7 @@
 
 #include "download/DownloadFixture.h"
 #include "download/DownloaderCurl.h"
-#include "support/LogLineRecorder.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -206,7 +206,7 @@ TEST_F(EngineRun, DownloadFileThatCannotBeCreatedFailsAtOnce) {
     AddMirror("127.0.0.2");
     dir_.WriteFile("blocker", "a file where a folder should be");
     target_ = dir_.Path("blocker/setup.exe");
-    LogLineRecorder log;
+    LogCapture log;
     RunWithAllMirrors();
     EXPECT_EQ(events_.FirstEnd().event, kEventFailed);
     EXPECT_EQ(engine_->GetErrorName(), "DownloadExeError");
@@ -327,7 +327,7 @@ TEST_F(EngineRun, WrongBytesInOneBlockGetExactlyThatBlockFetchedAgain) {
     AddMirror("127.0.0.2", faults);
     MirrorServer* good = AddMirror("127.0.0.3");
     config_.dispatchIntervalMs = 60000;  // no split may move part of a block to the other mirror
-    LogLineRecorder log;
+    LogCapture log;
     RunWithAllMirrors();
     ASSERT_EQ(events_.FirstEnd().event, kEventFinished) << engine_->GetErrorName();
     EXPECT_TRUE(FileOnDisk() == payload_.bytes);
@@ -350,7 +350,7 @@ TEST_F(EngineRun, BlockThatNoMirrorServesRightEndsWithRepairFailError) {
     AddMirror("127.0.0.2", Corrupt(kMiB + 5, 1));
     AddMirror("127.0.0.3", Corrupt(kMiB + 5, 1));
     config_.dispatchIntervalMs = 60000;
-    LogLineRecorder log;
+    LogCapture log;
     RunWithAllMirrors();
     EXPECT_EQ(events_.FirstEnd().event, kEventFailed);
     EXPECT_EQ(engine_->GetErrorName(), "RepairFailError");
@@ -368,7 +368,7 @@ TEST_F(EngineRun, ManifestWithOneBlockDigestTooFewFailsWithoutRepair) {
     AddMirror("127.0.0.3", Corrupt(10, 1));
     Payload described = payload_;
     described.blockDigests.pop_back();
-    LogLineRecorder log;
+    LogCapture log;
     Run(ManifestText(described, Urls()));
     EXPECT_EQ(events_.FirstEnd().event, kEventFailed);
     EXPECT_EQ(engine_->GetErrorName(), "CheckHashError");
@@ -385,7 +385,7 @@ TEST_F(EngineRun, MirrorIgnoringRangeHasNoneOfItsAnswerWritten) {
     ignoring.ignoreRange = true;
     MirrorServer* whole = AddMirror("127.0.0.2", ignoring);
     AddMirror("127.0.0.3");
-    LogLineRecorder log;
+    LogCapture log;
     RunWithAllMirrors();
     ASSERT_EQ(events_.FirstEnd().event, kEventFinished) << engine_->GetErrorName();
     EXPECT_TRUE(FileOnDisk() == payload_.bytes);
@@ -505,7 +505,7 @@ TEST_F(EngineRun, ManifestCopyFromAServerStartsTheDownload) {
 }
 
 TEST_F(EngineRun, ManifestCopyThatNeverArrivesEndsWithConfigDownloadError) {
-    LogLineRecorder log;
+    LogCapture log;
     engine_ = std::make_unique<DownloaderCurl>(config_);
     engine_->SetNotify(events_.Notify());
     ASSERT_EQ(engine_->DownloadByCfgUrl("http://127.0.0.1:1/download/manifest.xml", target_), S_OK);

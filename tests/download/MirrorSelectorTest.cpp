@@ -6,7 +6,7 @@
 
 #include "download/MirrorProbe.h"
 #include "download/MirrorSelector.h"
-#include "support/LogLineRecorder.h"
+#include "support/LogCapture.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ protected:
     ScriptedProbe probe_;
     DownloadRequest request_;
     int slots_ = 0;
-    LogLineRecorder log_;
+    LogCapture log_;
 };
 
 TEST_F(MirrorSelectorTest, SixAnsweringMirrorsAndAFallbackGiveTheFiveFastestInStableOrder) {

@@ -10,7 +10,7 @@
 #include "ArchiveFixture.h"
 #include "PackageFixture.h"
 #include "install/InstallResult.h"
-#include "support/LogLineRecorder.h"
+#include "support/LogCapture.h"
 #include "support/SandboxHome.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -70,7 +70,7 @@ protected:
     const std::string& archive = SampleArchive();
     const std::string uninstaller = "#!/bin/sh\necho uninstalling\n";
     EventLog events;
-    LogLineRecorder log;
+    LogCapture log;
 };
 
 TEST(UnpackRules, RangesAreCheckedWithoutWrapping) {

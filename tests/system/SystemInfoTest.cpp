@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "support/LogLineRecorder.h"
+#include "support/LogCapture.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "system/SystemFolders.h"
@@ -30,7 +30,7 @@ TEST(VersionRules, SevenOrLaterAndVistaOrLaterByNumbers) {
 }
 
 TEST(VersionRules, ThisSystemReportsTenAndLogsIt) {
-    LogLineRecorder log;
+    LogCapture log;
     int major = 0;
     int minor = -1;
     GetWindowsVersion(major, minor);
