@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/CommandLine.h"
+#include "platform/FileIo.h"
 
 namespace platform {
 namespace {
@@ -15,21 +16,8 @@ namespace {
 // Characters that make an Exec argument need quoting.
 constexpr const char* kReservedExecCharacters = " \t\n\"'\\><~|&;$*?#()`";
 
-bool WriteAll(int fd, const std::string& text) {
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return true;
+bool WriteText(int fd, const std::string& text) {
+    return WriteFully(fd, text.data(), text.size());
 }
 
 }  // namespace
@@ -123,7 +111,7 @@ bool WriteDesktopEntry(const std::string& path, const DesktopEntry& entry, unsig
     if (fd < 0) {
         return false;
     }
-    const bool written = WriteAll(fd, FormatDesktopEntry(entry)) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const bool written = WriteText(fd, FormatDesktopEntry(entry)) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());

@@ -65,6 +65,33 @@ void StopServing(httplib::Server* server, std::thread& thread, const std::atomic
 
 StatsServer::StatsServer() = default;
 
+// Both endpoints check and store a post the same way; only the JSON endpoint's
+// reply can be overridden (to try the installer against other replies).
+void StatsServer::HandleReportPost(ReportEndpoint endpoint, const httplib::Request& request,
+                                   httplib::Response& response) {
+    if (!request.is_multipart_form_data()) {
+        Refuse(response, 400, "expected a multipart/form-data post");
+        return;
+    }
+    StoredReport row;
+    std::string reason;
+    if (!AcceptReport(endpoint, PartsOf(request), row, reason)) {
+        Refuse(response, 400, reason);
+        return;
+    }
+    const std::int64_t id = store_.Add(row);
+    if (id == 0) {
+        Refuse(response, 500, "the report could not be stored");
+        return;
+    }
+    const bool json = endpoint == ReportEndpoint::Json;
+    std::fprintf(stderr, "mss-stats: report %lld (%s)%s%s on %s\n", static_cast<long long>(id),
+                 row.installStatus.c_str(), json ? "" : " with log ", json ? "" : row.logName.c_str(),
+                 json ? kJsonEndpointPath : kUploadEndpointPath);
+    response.set_content(json ? options_.replyOverride.value_or(kAcceptedReply) : std::string(kAcceptedReply),
+                         "application/json");
+}
+
 StatsServer::~StatsServer() {
     Stop();
 }
@@ -89,44 +116,10 @@ bool StatsServer::Start(const StatsOptions& options, std::string& error) {
     uploadServer_ = std::make_unique<httplib::Server>();
 
     jsonServer_->Post(kJsonEndpointPath, [this](const httplib::Request& request, httplib::Response& response) {
-        if (!request.is_multipart_form_data()) {
-            Refuse(response, 400, "expected a multipart/form-data post");
-            return;
-        }
-        StoredReport row;
-        std::string reason;
-        if (!AcceptReport(ReportEndpoint::Json, PartsOf(request), row, reason)) {
-            Refuse(response, 400, reason);
-            return;
-        }
-        const std::int64_t id = store_.Add(row);
-        if (id == 0) {
-            Refuse(response, 500, "the report could not be stored");
-            return;
-        }
-        std::fprintf(stderr, "mss-stats: report %lld (%s) on %s\n", static_cast<long long>(id),
-                     row.installStatus.c_str(), kJsonEndpointPath);
-        response.set_content(options_.replyOverride.value_or(kAcceptedReply), "application/json");
+        HandleReportPost(ReportEndpoint::Json, request, response);
     });
     uploadServer_->Post(kUploadEndpointPath, [this](const httplib::Request& request, httplib::Response& response) {
-        if (!request.is_multipart_form_data()) {
-            Refuse(response, 400, "expected a multipart/form-data post");
-            return;
-        }
-        StoredReport row;
-        std::string reason;
-        if (!AcceptReport(ReportEndpoint::Upload, PartsOf(request), row, reason)) {
-            Refuse(response, 400, reason);
-            return;
-        }
-        const std::int64_t id = store_.Add(row);
-        if (id == 0) {
-            Refuse(response, 500, "the report could not be stored");
-            return;
-        }
-        std::fprintf(stderr, "mss-stats: report %lld (%s) with log %s on %s\n", static_cast<long long>(id),
-                     row.installStatus.c_str(), row.logName.c_str(), kUploadEndpointPath);
-        response.set_content(kAcceptedReply, "application/json");
+        HandleReportPost(ReportEndpoint::Upload, request, response);
     });
     AddRoutes(*jsonServer_);
     AddRoutes(*uploadServer_);

@@ -9,11 +9,14 @@
 #include <thread>
 
 #include "ReportStore.h"
+#include "ReportSubmission.h"
 #include "SelfSignedCertificate.h"
 #include "StatsOptions.h"
 
 namespace httplib {
 class Server;
+struct Request;
+struct Response;
 }
 
 class StatsServer {
@@ -34,6 +37,7 @@ public:
 
 private:
     void AddRoutes(httplib::Server& server);
+    void HandleReportPost(ReportEndpoint endpoint, const httplib::Request& request, httplib::Response& response);
     bool Listen(httplib::Server& server, int wantedPort, int& boundPort, std::string& error);
 
     StatsOptions options_;

@@ -3,10 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/FileIo.h"
 #include "platform/Tick.h"
 
 ILog::~ILog() = default;
@@ -60,19 +60,7 @@ void ILog::AppendToFile(const std::string& path, const std::string& text) {
     if (fd < 0) {
         return;
     }
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            break;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
+    platform::WriteFully(fd, text.data(), text.size());
     ::close(fd);
 }
 
