@@ -194,12 +194,21 @@ private:
         return QueryKey(key, command_.keyPath) ? 0 : 1;
     }
 
-    bool QueryKey(platform::RegKeyId key, const std::string& path) {
-        std::vector<RegValue> values;
-        std::vector<std::string> subKeys;
+    // The key's values and sub-key names; a store failure is reported and gives false.
+    bool ListKey(platform::RegKeyId key, const std::string& path, std::vector<RegValue>& values,
+                 std::vector<std::string>& subKeys) {
         if (store_.ListValues(key, values) != platform::kRegSuccess ||
             store_.ListSubKeys(key, subKeys) != platform::kRegSuccess) {
             Fail(FullKeyName(command_, path) + ": " + ErrorText(platform::kRegBadStore));
+            return false;
+        }
+        return true;
+    }
+
+    bool QueryKey(platform::RegKeyId key, const std::string& path) {
+        std::vector<RegValue> values;
+        std::vector<std::string> subKeys;
+        if (!ListKey(key, path, values, subKeys)) {
             return false;
         }
         out_ << "\n" << FullKeyName(command_, path) << "\n";
@@ -309,9 +318,7 @@ private:
     bool ExportKey(platform::RegKeyId key, const std::string& path) {
         std::vector<RegValue> values;
         std::vector<std::string> subKeys;
-        if (store_.ListValues(key, values) != platform::kRegSuccess ||
-            store_.ListSubKeys(key, subKeys) != platform::kRegSuccess) {
-            Fail(FullKeyName(command_, path) + ": " + ErrorText(platform::kRegBadStore));
+        if (!ListKey(key, path, values, subKeys)) {
             return false;
         }
         out_ << "\n[" << FullKeyName(command_, path) << "]\n";
