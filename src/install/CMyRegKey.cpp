@@ -9,25 +9,15 @@ CMyRegKey::~CMyRegKey() {
 }
 
 RegResult CMyRegKey::Create(platform::RegistryRoot root, const std::string& subKey) {
-    Close();
-    std::unique_ptr<platform::RegistryStore> store;
-    RegResult result = platform::RegistryStore::OpenRoot(root, store);
-    if (result != platform::kRegSuccess) {
-        return result;
-    }
-    platform::RegKeyId key = 0;
-    result = store->CreateKey(platform::ViewFromAccess(platform::kKeyAllAccess), subKey, key);
-    if (result != platform::kRegSuccess) {
-        return result;
-    }
-    store_ = std::move(store);
-    hkey_ = key;
-    writable_ = true;
-    keyPath_ = subKey;
-    return platform::kRegSuccess;
+    return Attach(root, subKey, platform::kKeyAllAccess, true);
 }
 
 RegResult CMyRegKey::Open(platform::RegistryRoot root, const std::string& subKey, std::uint32_t access) {
+    return Attach(root, subKey, access, false);
+}
+
+RegResult CMyRegKey::Attach(platform::RegistryRoot root, const std::string& subKey, std::uint32_t access,
+                            bool create) {
     Close();
     std::unique_ptr<platform::RegistryStore> store;
     RegResult result = platform::RegistryStore::OpenRoot(root, store);
@@ -35,7 +25,8 @@ RegResult CMyRegKey::Open(platform::RegistryRoot root, const std::string& subKey
         return result;
     }
     platform::RegKeyId key = 0;
-    result = store->OpenKey(platform::ViewFromAccess(access), subKey, key);
+    const platform::RegistryView view = platform::ViewFromAccess(access);
+    result = create ? store->CreateKey(view, subKey, key) : store->OpenKey(view, subKey, key);
     if (result != platform::kRegSuccess) {
         return result;
     }

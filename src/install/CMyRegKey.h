@@ -34,6 +34,9 @@ public:
     const std::string& GetKeyPath() const { return keyPath_; }
 
 private:
+    // Opens (or, with create, creates) the key and takes it as this handle.
+    platform::RegResult Attach(platform::RegistryRoot root, const std::string& subKey, std::uint32_t access,
+                               bool create);
     platform::RegResult Read(const std::string& name, platform::RegType type, platform::RegValue& value);
     platform::RegResult Write(const platform::RegValue& value);
 

@@ -53,6 +53,17 @@ void Fail(const UnpackNotify& notify, int resultCode, int notifyValue = kInstall
     Notify(notify, kUnpackFailed, notifyValue);
 }
 
+template <class Package>
+bool FailExtraction(Package& package, const std::string& folder, const std::string& errorText,
+                    const UnpackNotify& notify) {
+    LogPrintf("Failed unpack file.\n");
+    LogPrintf("Install path %s.\n", folder.c_str());
+    LogPrintf("UnZip error :%s.\n", errorText.c_str());
+    package.file.Close();
+    Fail(notify, kInstallUnzipFileError);
+    return false;
+}
+
 // Moves a file, copying it (with its mode) and deleting the original when
 // source and target lie on different volumes.
 bool MoveFileAllowingCopy(const std::string& from, const std::string& to) {
@@ -262,12 +273,7 @@ bool SetupPackageUnpacker::ExtractThroughFile(Package& package, const std::strin
     const bool extracted = copied && closed && extractor.ExtractFile(temporaryArchive, folder, std::string(), errorText);
     DeleteTree(unique);
     if (!extracted) {
-        LogPrintf("Failed unpack file.\n");
-        LogPrintf("Install path %s.\n", folder.c_str());
-        LogPrintf("UnZip error :%s.\n", errorText.c_str());
-        package.file.Close();
-        Fail(notify, kInstallUnzipFileError);
-        return false;
+        return FailExtraction(package, folder, errorText, notify);
     }
     return true;
 }
@@ -292,12 +298,7 @@ bool SetupPackageUnpacker::ExtractThroughMemory(Package& package, const std::str
     extractor.SetNotify(notify);
     std::string errorText = "Read package file error";
     if (!read || !extractor.ExtractBuffer(buffer.get(), size, folder, std::string(), errorText, removeTemporary)) {
-        LogPrintf("Failed unpack file.\n");
-        LogPrintf("Install path %s.\n", folder.c_str());
-        LogPrintf("UnZip error :%s.\n", errorText.c_str());
-        package.file.Close();
-        Fail(notify, kInstallUnzipFileError);
-        return false;
+        return FailExtraction(package, folder, errorText, notify);
     }
     buffer.reset();
     LogPrintf("Finish unpack file.\n");

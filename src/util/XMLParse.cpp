@@ -335,8 +335,8 @@ bool XMLParse::SetFloatList(const std::string& path, const std::vector<float>& v
     return SetString(path, std::string()) && WriteFloatList(path, values);
 }
 
-// The original left this one a no-op that reported success; it mirrors
-// SetFloatList so that a caller's list is really written.
+// Writes its list exactly as SetFloatList does, so a caller's list is really
+// written rather than reported as written.
 bool XMLParse::SetIntList(const std::string& path, const std::vector<std::int32_t>& values) {
     return SetString(path, std::string()) && WriteIntList(path, values);
 }
